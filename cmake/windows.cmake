@@ -3,7 +3,7 @@
 add_executable(viewer WIN32
   common/dll_search.cpp
   viewer/win32_platform.cpp)
-target_link_libraries(viewer PRIVATE viewer_core)
+target_link_libraries(viewer PRIVATE viewer_core shell32)
 set_target_properties(viewer PROPERTIES
   OUTPUT_NAME "${RANOSLOV_VIEWER_NAME}"
   SUFFIX ".EXE"

@@ -24,26 +24,25 @@ TEST_P(CommandLineSplit, GivesTheParametersAfterTheProgramName) {
   EXPECT_EQ(Parameters(GetParam().commandLine), GetParam().parameters) << GetParam().commandLine;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CommandLineSplit,
-    testing::Values(SplitCase{"", {}}, SplitCase{"RS7.EXE", {}}, SplitCase{"RS7.EXE   \t\r ", {}},
-                    SplitCase{"RS7.EXE 24.12.2007", {"24.12.2007"}},
-                    SplitCase{"RS7.EXE \t24.\r12.  2007", {"24.", "12.", "2007"}},
-                    // A quoted program path with blanks is one word.
-                    SplitCase{"\"C:\\Program Files\\Ranoslov\\RS7.EXE\"  1.1.2008", {"1.1.2008"}},
-                    SplitCase{"C:\\Program Files\\Ranoslov\\RS7.EXE +", {"Files\\Ranoslov\\RS7.EXE", "+"}},
-                    SplitCase{"x \"a b\" 'c d'", {"a b", "c d"}},
-                    // Quotes inside a word are ordinary characters; the other kind of quote too.
-                    SplitCase{"x a\"b 'x\"y'", {"a\"b", "x\"y"}},
-                    // A closing quote ends the word even when text follows it.
-                    SplitCase{"x \"a b\"c", {"a b", "c"}}, SplitCase{"x 'a'\"b\"", {"a", "b"}},
-                    // An unterminated quote runs to the end of the text.
-                    SplitCase{"x \"a b  c", {"a b  c"}}, SplitCase{"x 'a", {"a"}},
-                    // Empty quoted words are words.
-                    SplitCase{"x \"\" ''", {"", ""}},
-                    // Only blank, tab and CR separate words; LF does not.
-                    SplitCase{"x a\nb", {"a\nb"}},
-                    SplitCase{"'RS7 .EXE' @5", {"@5"}}));
+INSTANTIATE_TEST_SUITE_P(Cases, CommandLineSplit,
+                         testing::Values(SplitCase{"", {}}, SplitCase{"RS7.EXE", {}}, SplitCase{"RS7.EXE   \t\r ", {}},
+                                         SplitCase{"RS7.EXE 24.12.2007", {"24.12.2007"}},
+                                         SplitCase{"RS7.EXE \t24.\r12.  2007", {"24.", "12.", "2007"}},
+                                         // A quoted program path with blanks is one word.
+                                         SplitCase{"\"C:\\Program Files\\Ranoslov\\RS7.EXE\"  1.1.2008", {"1.1.2008"}},
+                                         SplitCase{"C:\\Program Files\\Ranoslov\\RS7.EXE +",
+                                                   {"Files\\Ranoslov\\RS7.EXE", "+"}},
+                                         SplitCase{"x \"a b\" 'c d'", {"a b", "c d"}},
+                                         // Quotes inside a word are ordinary characters; the other kind of quote too.
+                                         SplitCase{"x a\"b 'x\"y'", {"a\"b", "x\"y"}},
+                                         // A closing quote ends the word even when text follows it.
+                                         SplitCase{"x \"a b\"c", {"a b", "c"}}, SplitCase{"x 'a'\"b\"", {"a", "b"}},
+                                         // An unterminated quote runs to the end of the text.
+                                         SplitCase{"x \"a b  c", {"a b  c"}}, SplitCase{"x 'a", {"a"}},
+                                         // Empty quoted words are words.
+                                         SplitCase{"x \"\" ''", {"", ""}},
+                                         // Only blank, tab and CR separate words; LF does not.
+                                         SplitCase{"x a\nb", {"a\nb"}}, SplitCase{"'RS7 .EXE' @5", {"@5"}}));
 
 TEST(CommandLineSplit, CutsEachParameterAfter255Characters) {
   std::string longWord(300, 'a');
