@@ -1,0 +1,1 @@
+# The installer and uninstaller program.
