@@ -7,7 +7,7 @@ packages=(
   cmake g++ make python3 libgtest-dev clang-format
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-apps imagemagick faketime locales
-  icoutils liblnk-utils binutils-mingw-w64-x86-64
+  icoutils liblnk-utils binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
 )
 
 sudo=""
