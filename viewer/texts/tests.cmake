@@ -1,0 +1,5 @@
+# The year's texts: the converter's checks, and the committed source against
+# its references and the verse data.
+add_test(NAME texts_converter COMMAND "${Python3_EXECUTABLE}" "${CMAKE_CURRENT_LIST_DIR}/test_build_table.py")
+add_test(NAME texts_source COMMAND "${Python3_EXECUTABLE}" "${CMAKE_CURRENT_LIST_DIR}/test_texts.py")
+set_tests_properties(texts_converter texts_source PROPERTIES ENVIRONMENT PYTHONDONTWRITEBYTECODE=1)
