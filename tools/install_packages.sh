@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-apps imagemagick faketime locales
   icoutils liblnk-utils binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  libreoffice-writer-nogui poppler-utils fonts-liberation2
 )
 
 sudo=""

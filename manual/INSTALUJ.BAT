@@ -1,0 +1,6 @@
+@echo off
+rem Installs Ranoslov from the folder this file lies in, wherever it is
+rem started from: the installer takes its files from the current folder.
+pushd "%~dp0"
+INSTALL.EXE /INSTALL
+popd
