@@ -190,7 +190,7 @@ def check_version(args):
 
 
 def check_manifest(args):
-    """The manifest runs the program as invoker on Vista to Windows 11."""
+    """The manifest declares the program's execution level and Vista to Windows 11."""
     data, listing = resource(args, 24, 1)
     if data is None:
         return [f"no manifest with id 1 in\n{listing}"]
@@ -199,7 +199,7 @@ def check_manifest(args):
     if root.tag != ASM_V1 + "assembly":
         problems.append(f"root element {root.tag}")
     levels = [element.attrib for element in root.iter(ASM_V3 + "requestedExecutionLevel")]
-    if levels != [{"level": "asInvoker", "uiAccess": "false"}]:
+    if levels != [{"level": args.execution_level, "uiAccess": "false"}]:
         problems.append(f"execution levels {levels}")
     systems = {element.get("Id", "").lower() for element in root.iter(COMPATIBILITY + "supportedOS")}
     if systems != SUPPORTED_OS:
@@ -217,6 +217,7 @@ def main():
     parser.add_argument("--icotool", required=True)
     parser.add_argument("--machine", required=True, choices=sorted(FORMATS))
     parser.add_argument("--icon", required=True, help="the icon file the build drew")
+    parser.add_argument("--execution-level", required=True, help="the level the manifest must request")
     parser.add_argument("--file-version", required=True, help="fixed file version a.b.c.d")
     parser.add_argument("--product-version", required=True, help="fixed product version a.b.c.d")
     parser.add_argument("--string", action="append", default=[], help="NAME=VALUE, every version string")

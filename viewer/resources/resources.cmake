@@ -13,14 +13,15 @@ enable_testing()
 #   PRODUCT_NAME <text> INTERNAL_NAME <text> [FILE_DESCRIPTION <text>]
 #   FILE_VERSION <text> FILE_VERSION_NUMBER <a.b.c.d>
 #   PRODUCT_VERSION <text> PRODUCT_VERSION_NUMBER <a.b.c.d>
-#   ORIGINAL_FILENAME <text>)
+#   ORIGINAL_FILENAME <text>
+#   [EXECUTION_LEVEL asInvoker|highestAvailable|requireAdministrator])
 #
 # Draws the icon, compiles the resources into <target> and registers the test
 # release_<target>, which checks the built program against the same values.
 function(add_program_resources target)
   set(texts PRODUCT_NAME INTERNAL_NAME FILE_DESCRIPTION FILE_VERSION PRODUCT_VERSION ORIGINAL_FILENAME)
   set(numbers FILE_VERSION_NUMBER PRODUCT_VERSION_NUMBER)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "ICON;${texts};${numbers}" "")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "ICON;EXECUTION_LEVEL;${texts};${numbers}" "")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "add_program_resources(${target}): unknown arguments ${arg_UNPARSED_ARGUMENTS}")
   endif()
@@ -70,7 +71,16 @@ function(add_program_resources target)
 
   set(output "${CMAKE_BINARY_DIR}/resources/${target}")
   set(PROGRAM_ICON "${output}.ico")
-  set(PROGRAM_MANIFEST "${_program_resources_dir}/program.manifest")
+  # The execution level the manifest requests: asInvoker unless given.
+  if(NOT DEFINED arg_EXECUTION_LEVEL)
+    set(arg_EXECUTION_LEVEL asInvoker)
+  endif()
+  if(NOT arg_EXECUTION_LEVEL MATCHES "^(asInvoker|highestAvailable|requireAdministrator)$")
+    message(FATAL_ERROR "add_program_resources(${target}): EXECUTION_LEVEL '${arg_EXECUTION_LEVEL}' is unknown")
+  endif()
+  set(PROGRAM_EXECUTION_LEVEL "${arg_EXECUTION_LEVEL}")
+  set(PROGRAM_MANIFEST "${output}.manifest")
+  configure_file("${_program_resources_dir}/program.manifest.in" "${PROGRAM_MANIFEST}" @ONLY)
   configure_file("${_program_resources_dir}/program.rc.in" "${output}.rc" @ONLY)
 
   set(icon_maker "${_program_resources_root}/tools/make_icon.py")
@@ -92,7 +102,7 @@ function(add_program_resources target)
   add_test(NAME release_${target}
     COMMAND "${Python3_EXECUTABLE}" "${_program_resources_root}/tests/release/check_program.py"
             --objdump "${CMAKE_OBJDUMP}" --wrestool "${WRESTOOL_EXECUTABLE}" --icotool "${ICOTOOL_EXECUTABLE}"
-            --machine ${machine} --icon "${PROGRAM_ICON}"
+            --machine ${machine} --icon "${PROGRAM_ICON}" --execution-level ${arg_EXECUTION_LEVEL}
             --file-version ${arg_FILE_VERSION_NUMBER} --product-version ${arg_PRODUCT_VERSION_NUMBER}
             ${expected_strings} "$<TARGET_FILE:${target}>")
 endfunction()
