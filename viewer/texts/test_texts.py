@@ -176,9 +176,10 @@ class BadRefs(unittest.TestCase):
             date, first, second = lines[line_of('3.1.')].split('\t')
             lines[line_of('3.1.')] = '\t'.join((date, second, first))
 
+        second_book = self.lines[line_of('3.1.')].split('\t')[2].split(' ')[0]
         cases = [
             # (fault, change, date of the line named in the unchanged refs, words)
-            ('the testaments swapped', swap, '3.1.', 'first reference Mt'),
+            ('the testaments swapped', swap, '3.1.', 'first reference ' + second_book),
             ('an unknown book', set_field('3.1.', 1, 'Xy 1,1'), '3.1.', 'first reference: unknown book Xy'),
             ('no such verse', set_field('3.1.', 2, 'Mt 1,99'), '3.1.', 'second reference: Mt 1,99 is not a verse'),
             ('a text too long', set_field('3.1.', 1, 'Ž 119,1-9'), '3.1.', 'bytes, outside 30 to 392'),
