@@ -17,10 +17,30 @@
 //   --step-timeout MS  longest wait for the next box or the end (10000)
 //   --max-boxes N    more boxes than this is an error (50)
 //   --screenshots DIR  save each box as DIR\box-N.bmp
+//   --follow-children  also answer the boxes of the processes the program
+//                    starts, and theirs in turn, also after the program has
+//                    ended; wait until all of them have ended. Each new
+//                    process is reported ("process": pid, parent_pid, image
+//                    name) and so is its end ("process_exit": code); the
+//                    "start" record gains the program's "pid", each box and
+//                    window record "pid" and "process" (the image name). A
+//                    process that ends before the driver sees it is not
+//                    reported, but is waited for. The last line is still the
+//                    started program's "exit", with "all_ended_ms".
+//   --at-box N COMMAND  when box N has been reported and before it is
+//                    answered, run the command line COMMAND in the --cwd
+//                    folder and wait for it; report its exit code ("command").
+//                    May be given more than once.
+//   --memory         add the peak working set and peak pagefile use of the
+//                    box's process to each box record, in bytes (and to the
+//                    "exit" record where the system still knows them)
 //
 // Exit code: 0 when the program ended by itself, 2 on a timeout or another
 // failure of the driver, 1 on bad usage.
 #include <windows.h>
+// psapi.h and winternl.h need windows.h first.
+#include <psapi.h>
+#include <winternl.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -35,6 +55,12 @@ const DWORD PollMilliseconds = 2;
 // The message box's text control; any other static that is no icon will do.
 const LONG TextControlId = 0xFFFF;
 
+// A command to run while a given box is open.
+struct BoxCommand {
+  unsigned box;
+  std::wstring commandLine;
+};
+
 struct Options {
   std::wstring program;
   std::wstring parameters;
@@ -45,6 +71,9 @@ struct Options {
   bool ownerWindow = false;
   DWORD stepTimeout = 10000;
   unsigned maxBoxes = 50;
+  bool followChildren = false;
+  bool memory = false;
+  std::vector<BoxCommand> commands;
 };
 
 struct ButtonName {
@@ -157,7 +186,7 @@ void PumpAndWait(HANDLE process, DWORD milliseconds) {
 }
 
 struct Search {
-  DWORD processId;
+  std::vector<DWORD> processIds;
   std::vector<HWND> windows;
 };
 
@@ -165,12 +194,13 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
   Search* search = (Search*)context;
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
-  if (processId == search->processId && IsWindowVisible(window)) search->windows.push_back(window);
+  for (DWORD id : search->processIds)
+    if (processId == id && IsWindowVisible(window)) search->windows.push_back(window);
   return TRUE;
 }
 
-std::vector<HWND> VisibleTopWindows(DWORD processId) {
-  Search search{processId, {}};
+std::vector<HWND> VisibleTopWindows(const std::vector<DWORD>& processIds) {
+  Search search{processIds, {}};
   EnumWindows(CollectWindow, (LPARAM)&search);
   return search.windows;
 }
@@ -376,9 +406,51 @@ BOOL CALLBACK CollectPart(HWND child, LPARAM context) {
 
 std::string Handle(HWND window) { return std::to_string((unsigned long long)(UINT_PTR)window); }
 
+// Runs a command line in the --cwd folder and waits for it; reports its
+// exit code. False when it cannot be started or does not end in time.
+bool RunBoxCommand(const BoxCommand& command, const Options& options) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  std::vector<wchar_t> line(command.commandLine.begin(), command.commandLine.end());
+  line.push_back(0);
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      options.folder.empty() ? nullptr : options.folder.c_str(), &startup, &process)) {
+    Fail("cannot start the command for box " + std::to_string(command.box) + ": error " +
+         std::to_string(GetLastError()));
+    return false;
+  }
+  CloseHandle(process.hThread);
+  bool ended = WaitForSingleObject(process.hProcess, options.stepTimeout) == WAIT_OBJECT_0;
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  if (!ended) TerminateProcess(process.hProcess, 255);
+  CloseHandle(process.hProcess);
+  if (!ended) {
+    Fail("the command for box " + std::to_string(command.box) + " did not end in time");
+    return false;
+  }
+  Emit("{\"event\":\"command\",\"box\":" + std::to_string(command.box) + "," +
+       TextFields("command_line", command.commandLine) + ",\"code\":" + std::to_string(code) + "}");
+  return true;
+}
+
+// The peak memory use of a process so far, as record members; none when
+// the system does not tell (Wine knows the figures only while the process
+// runs).
+std::string MemoryFields(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof counters;
+  if (!process || !GetProcessMemoryInfo(process, &counters, sizeof counters)) return "";
+  return ",\"peak_working_set\":" + std::to_string((unsigned long long)counters.PeakWorkingSetSize) +
+         ",\"peak_pagefile\":" + std::to_string((unsigned long long)counters.PeakPagefileUsage);
+}
+
 // Reads one box, reports it and clicks the answer. False when the box cannot
-// be answered.
-bool HandleBox(HWND box, unsigned index, DWORD elapsed, HWND ownWindow, const Options& options) {
+// be answered. `fields` are further record members, each with its leading
+// comma.
+bool HandleBox(HWND box, unsigned index, DWORD elapsed, HWND ownWindow, const Options& options,
+               const std::string& fields) {
   // The box's thread has finished setting it up once it answers a message.
   DWORD_PTR ignored;
   SendMessageTimeoutW(box, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
@@ -417,19 +489,168 @@ bool HandleBox(HWND box, unsigned index, DWORD elapsed, HWND ownWindow, const Op
                      ",\"elapsed_ms\":" + std::to_string(elapsed) + "," + TextFields("caption", caption) + "," +
                      TextFields("text", text) + ",\"owner\":\"" + ownerKind + "\",\"owner_handle\":" + Handle(owner) +
                      ",\"buttons\":[" + buttons + "],\"icon\":\"" + icon +
-                     "\",\"answer\":" + JsonString(ButtonNameOf(answer) ? ButtonNameOf(answer) : "") + "}";
+                     "\",\"answer\":" + JsonString(ButtonNameOf(answer) ? ButtonNameOf(answer) : "") + fields + "}";
   Emit(line);
 
   if (!options.screenshots.empty()) {
     std::wstring path = options.screenshots + L"\\box-" + std::to_wstring(index) + L".bmp";
     if (!SaveBitmap(path, picture)) Fail("cannot write " + Narrow(path, CP_UTF8));
   }
+  for (const BoxCommand& command : options.commands)
+    if (command.box == index && !RunBoxCommand(command, options)) return false;
   if (!answerButton || !IsWindowVisible(answerButton)) {
     Fail("box " + std::to_string(index) + " has no such button to click");
     return false;
   }
   PostMessageW(answerButton, BM_CLICK, 0, 0);
   return true;
+}
+
+// The started program and, with --follow-children, every process started
+// from it: they all belong to one job, which new processes join by
+// themselves.
+struct Process {
+  DWORD id;
+  HANDLE handle;
+  std::wstring image;  // the program file's name, without its folder
+  bool ended;
+  DWORD exitCode;
+  DWORD endedAt;   // milliseconds since the start
+  bool announced;  // reported as a "process" (the program needs no report)
+};
+
+std::wstring ImageName(HANDLE process) {
+  wchar_t path[MAX_PATH * 2];
+  DWORD size = MAX_PATH * 2;
+  if (!QueryFullProcessImageNameW(process, 0, path, &size)) return L"";
+  std::wstring name(path, size);
+  size_t slash = name.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? name : name.substr(slash + 1);
+}
+
+DWORD ParentId(HANDLE process) {
+  PROCESS_BASIC_INFORMATION basic = {};
+  if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return 0;
+  return (DWORD)basic.InheritedFromUniqueProcessId;
+}
+
+class ProcessTree {
+ public:
+  ProcessTree(const PROCESS_INFORMATION& started, HANDLE job, DWORD startTick) : job_(job), start_(startTick) {
+    processes_.push_back(
+        Process{started.dwProcessId, started.hProcess, ImageName(started.hProcess), false, 0, 0, true});
+  }
+
+  const Process& Program() const { return processes_[0]; }
+
+  // Takes in the job's new processes and notes the ends; reports both for
+  // the processes other than the started program.
+  void Update() {
+    if (job_) {
+      struct {
+        JOBOBJECT_BASIC_PROCESS_ID_LIST list;
+        ULONG_PTR more[1023];
+      } ids = {};
+      ids.list.NumberOfAssignedProcesses = 1024;
+      if (QueryInformationJobObject(job_, JobObjectBasicProcessIdList, &ids, sizeof ids, nullptr)) {
+        for (DWORD i = 0; i < ids.list.NumberOfProcessIdsInList; ++i) Add((DWORD)ids.list.ProcessIdList[i]);
+      }
+    }
+    for (size_t i = 0; i < processes_.size(); ++i) {
+      Process& process = processes_[i];
+      // A process just created may not know its image yet: it is reported
+      // once it does, or when it ends.
+      if (!process.announced) {
+        process.image = ImageName(process.handle);
+        bool ending = WaitForSingleObject(process.handle, 0) == WAIT_OBJECT_0;
+        if (!process.image.empty() || ending) Announce(process);
+      }
+      if (process.ended || WaitForSingleObject(process.handle, 0) != WAIT_OBJECT_0) continue;
+      process.ended = true;
+      process.endedAt = GetTickCount() - start_;
+      GetExitCodeProcess(process.handle, &process.exitCode);
+      if (i > 0)
+        Emit("{\"event\":\"process_exit\",\"pid\":" + std::to_string(process.id) + "," +
+             TextFields("image", process.image) + ",\"code\":" + std::to_string(process.exitCode) +
+             ",\"elapsed_ms\":" + std::to_string(process.endedAt) + "}");
+    }
+  }
+
+  // Whether every process has ended: the started program, and with a job
+  // every process in it, also those gone before they were seen.
+  bool AllEnded() const {
+    for (const Process& process : processes_)
+      if (!process.ended) return false;
+    if (!job_) return true;
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+    if (!QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &accounting, sizeof accounting, nullptr))
+      return true;
+    return accounting.ActiveProcesses == 0;
+  }
+
+  std::vector<DWORD> LiveIds() const {
+    std::vector<DWORD> ids;
+    for (const Process& process : processes_)
+      if (!process.ended) ids.push_back(process.id);
+    return ids;
+  }
+
+  const Process* Find(DWORD id) const {
+    for (const Process& process : processes_)
+      if (process.id == id && !process.ended) return &process;
+    return nullptr;
+  }
+
+  void TerminateAll() {
+    if (job_) TerminateJobObject(job_, 255);
+    TerminateProcess(processes_[0].handle, 255);
+    WaitForSingleObject(processes_[0].handle, 5000);
+  }
+
+ private:
+  void Add(DWORD id) {
+    for (const Process& process : processes_)
+      if (process.id == id) return;
+    HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, id);
+    if (!handle) return;  // gone already
+    processes_.push_back(Process{id, handle, L"", false, 0, 0, false});
+  }
+
+  void Announce(Process& process) {
+    process.announced = true;
+    Emit("{\"event\":\"process\",\"pid\":" + std::to_string(process.id) +
+         ",\"parent_pid\":" + std::to_string(ParentId(process.handle)) + "," + TextFields("image", process.image) +
+         ",\"elapsed_ms\":" + std::to_string(GetTickCount() - start_) + "}");
+  }
+
+  HANDLE job_;
+  DWORD start_;
+  std::vector<Process> processes_;
+};
+
+DWORD WindowProcess(HWND window) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  return id;
+}
+
+// With --follow-children: the process that shows a window, as record members.
+std::string ShowerFields(const ProcessTree& tree, HWND window, bool following) {
+  if (!following) return "";
+  DWORD id = WindowProcess(window);
+  const Process* shower = tree.Find(id);
+  return ",\"pid\":" + std::to_string(id) + "," + TextFields("process", shower ? shower->image : L"");
+}
+
+// A job that its processes' children join, and that ends them all when the
+// driver ends. Null when the system has none to give.
+HANDLE CreateFollowingJob() {
+  HANDLE job = CreateJobObjectW(nullptr, nullptr);
+  if (!job) return nullptr;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+  return job;
 }
 
 LRESULT CALLBACK OwnerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -459,8 +680,19 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
   int i = 1;
   for (; i < argc && wcsncmp(argv[i], L"--", 2) == 0; ++i) {
     std::wstring name = argv[i];
-    if (name == L"--owner-window") {
-      options.ownerWindow = true;
+    if (name == L"--owner-window" || name == L"--follow-children" || name == L"--memory") {
+      (name == L"--owner-window" ? options.ownerWindow
+       : name == L"--memory"     ? options.memory
+                                 : options.followChildren) = true;
+      continue;
+    }
+    if (name == L"--at-box") {
+      if (i + 2 >= argc) return false;
+      wchar_t* end = nullptr;
+      unsigned long box = wcstoul(argv[i + 1], &end, 10);
+      if (box == 0 || *end != 0) return false;
+      options.commands.push_back(BoxCommand{(unsigned)box, argv[i + 2]});
+      i += 2;
       continue;
     }
     if (i + 1 >= argc) return false;
@@ -503,7 +735,8 @@ int wmain(int argc, wchar_t** argv) {
   if (!ParseOptions(argc, argv, options)) {
     fputs(
         "usage: box_driver [--cwd DIR] [--owner-window] [--answers ok,yes,no] [--default-answer NAME]\n"
-        "                  [--step-timeout MS] [--max-boxes N] [--screenshots DIR] PROGRAM [PARAMETERS]\n",
+        "                  [--step-timeout MS] [--max-boxes N] [--screenshots DIR] [--follow-children]\n"
+        "                  [--at-box N COMMAND]... [--memory] PROGRAM [PARAMETERS]\n",
         stderr);
     return 1;
   }
@@ -514,32 +747,53 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring commandLine = L"\"" + options.program + L"\"";
   if (!parameters.empty()) commandLine += L" " + parameters;
 
+  HANDLE job = nullptr;
+  if (options.followChildren) {
+    job = CreateFollowingJob();
+    if (!job) {
+      Fail("cannot create a job: error " + std::to_string(GetLastError()));
+      return 2;
+    }
+  }
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
   mutableLine.push_back(0);
   DWORD started = GetTickCount();
-  if (!CreateProcessW(options.program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      options.folder.empty() ? nullptr : options.folder.c_str(), &startup, &process)) {
+  // A followed program joins the job before it can start anything.
+  if (!CreateProcessW(options.program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, job ? CREATE_SUSPENDED : 0,
+                      nullptr, options.folder.empty() ? nullptr : options.folder.c_str(), &startup, &process)) {
     Fail("cannot start " + Narrow(options.program, CP_UTF8) + ": error " + std::to_string(GetLastError()));
     return 2;
   }
+  if (job) {
+    if (!AssignProcessToJobObject(job, process.hProcess)) {
+      Fail("cannot put the program into a job: error " + std::to_string(GetLastError()));
+      TerminateProcess(process.hProcess, 255);
+      return 2;
+    }
+    ResumeThread(process.hThread);
+  }
   HWND shell = FindWindowW(L"Progman", nullptr);
   Emit("{\"event\":\"start\"," + TextFields("command_line", commandLine) + ",\"owner_window\":" + Handle(ownWindow) +
-       ",\"progman\":" + Handle(shell) + "}");
+       ",\"progman\":" + Handle(shell) + (job ? ",\"pid\":" + std::to_string(process.dwProcessId) : "") + "}");
 
+  ProcessTree tree(process, job, started);
   std::vector<HWND> reported;  // boxes and other windows already reported
   unsigned boxes = 0;
   int status = 0;
   DWORD lastProgress = GetTickCount();
+  // Without --follow-children the waits end early when the program ends.
+  HANDLE waitFor = job ? nullptr : process.hProcess;
   for (;;) {
-    if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) break;
+    tree.Update();
+    if (tree.AllEnded()) break;
     bool progress = false;
     // Other windows first, then at most one box a round: answering it may
     // end the program, and with it the windows not yet reported.
     std::vector<HWND> newBoxes;
-    for (HWND window : VisibleTopWindows(process.dwProcessId)) {
+    for (HWND window : VisibleTopWindows(tree.LiveIds())) {
       bool seen = false;
       for (HWND old : reported) seen = seen || old == window;
       if (seen) continue;
@@ -552,7 +806,7 @@ int wmain(int argc, wchar_t** argv) {
       std::wstring caption;
       WindowText(window, caption);
       Emit("{\"event\":\"window\",\"class\":" + JsonString(Narrow(ClassOf(window), CP_UTF8)) + "," +
-           TextFields("caption", caption) + "}");
+           TextFields("caption", caption) + ShowerFields(tree, window, job != nullptr) + "}");
     }
     for (HWND window : newBoxes) {
       reported.push_back(window);
@@ -561,14 +815,19 @@ int wmain(int argc, wchar_t** argv) {
         status = 2;
         break;
       }
-      if (!HandleBox(window, boxes, GetTickCount() - started, ownWindow, options)) {
+      std::string fields = ShowerFields(tree, window, job != nullptr);
+      if (options.memory) {
+        const Process* shower = tree.Find(WindowProcess(window));
+        fields += MemoryFields(shower ? shower->handle : nullptr);
+      }
+      if (!HandleBox(window, boxes, GetTickCount() - started, ownWindow, options, fields)) {
         status = 2;
         break;
       }
       // Wait for the box to go before looking for the next one.
       DWORD clicked = GetTickCount();
       while (IsWindow(window) && IsWindowVisible(window) && GetTickCount() - clicked < options.stepTimeout)
-        PumpAndWait(process.hProcess, PollMilliseconds);
+        PumpAndWait(waitFor, PollMilliseconds);
       if (IsWindow(window) && IsWindowVisible(window)) {
         Fail("box " + std::to_string(boxes) + " did not close when answered");
         status = 2;
@@ -582,18 +841,19 @@ int wmain(int argc, wchar_t** argv) {
       status = 2;
       break;
     }
-    PumpAndWait(process.hProcess, PollMilliseconds);
+    PumpAndWait(tree.Program().ended ? nullptr : waitFor, PollMilliseconds);
   }
 
   if (status != 0) {
-    TerminateProcess(process.hProcess, 255);
-    WaitForSingleObject(process.hProcess, 5000);
+    tree.TerminateAll();
     return status;
   }
-  DWORD exitCode = 0;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  Emit("{\"event\":\"exit\",\"code\":" + std::to_string(exitCode) +
-       ",\"elapsed_ms\":" + std::to_string(GetTickCount() - started) + "}");
+  const Process& program = tree.Program();
+  std::string fields;
+  if (job) fields = ",\"all_ended_ms\":" + std::to_string(GetTickCount() - started);
+  if (options.memory) fields += MemoryFields(program.handle);
+  Emit("{\"event\":\"exit\",\"code\":" + std::to_string(program.exitCode) +
+       ",\"elapsed_ms\":" + std::to_string(job ? program.endedAt : GetTickCount() - started) + fields + "}");
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   if (ownWindow) DestroyWindow(ownWindow);

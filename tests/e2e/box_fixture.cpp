@@ -3,6 +3,10 @@
 //                   the answers, four bits a box, the first box highest
 //   window          a plain window of its own, then one box
 //   hang            no box at all, and no end for a minute
+//   spawn           starts itself with "relay", shows one box and ends;
+//                   "relay" starts itself with "late" and ends at once;
+//                   "late" waits until the other two have ended, shows one
+//                   box and ends with exit code 3
 #include <windows.h>
 
 #include <string.h>
@@ -30,7 +34,33 @@ LRESULT CALLBACK PlainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// Starts this program again with `parameter`, without waiting for it.
+static bool StartSelf(const char* parameter) {
+  char line[MAX_PATH * 2 + 16] = "\"";
+  GetModuleFileNameA(nullptr, line + 1, MAX_PATH * 2);
+  lstrcatA(line, "\" ");
+  lstrcatA(line, parameter);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process;
+  if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  if (strcmp(commandLine, "spawn") == 0) {
+    if (!StartSelf("relay")) return 1;
+    MessageBoxA(nullptr, "Rodič", "Rodič", MB_OK);
+    return 0;
+  }
+  if (strcmp(commandLine, "relay") == 0) return StartSelf("late") ? 0 : 1;
+  if (strcmp(commandLine, "late") == 0) {
+    Sleep(1500);
+    MessageBoxA(nullptr, "Potomek", "Potomek", MB_OK | MB_ICONINFORMATION);
+    return 3;
+  }
   if (strcmp(commandLine, "hang") == 0) {
     Sleep(60000);
     return 0;

@@ -5,7 +5,7 @@ set(E2E_DIR "${CMAKE_BINARY_DIR}/e2e")
 add_executable(box_driver tests/e2e/box_driver.cpp)
 target_compile_definitions(box_driver PRIVATE UNICODE _UNICODE)
 target_link_options(box_driver PRIVATE -municode)
-target_link_libraries(box_driver PRIVATE gdi32 user32)
+target_link_libraries(box_driver PRIVATE gdi32 user32 psapi ntdll)
 
 # Known boxes for the driver's own test.
 add_executable(box_fixture WIN32 tests/e2e/box_fixture.cpp)
@@ -13,7 +13,17 @@ add_executable(box_fixture WIN32 tests/e2e/box_fixture.cpp)
 # The measure for the start-up benchmark: one box and nothing else.
 add_executable(one_box WIN32 tests/e2e/one_box.cpp)
 
-set_target_properties(box_driver box_fixture one_box PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${E2E_DIR}" SUFFIX ".exe")
+# Another program's view of DIAR.TXT while the viewer has it open.
+add_executable(file_access_probe WIN32 tests/e2e/file_access_probe.cpp)
+
+# The stand-in for another year's viewer: records how it was started.
+add_executable(command_line_probe WIN32 tests/e2e/command_line_probe.cpp common/command_line.cpp)
+
+# The measure for the reminder benchmark: a plain read of the file.
+add_executable(read_blocks WIN32 tests/e2e/read_blocks.cpp)
+
+set(E2E_PROGRAMS box_driver box_fixture one_box file_access_probe command_line_probe read_blocks)
+set_target_properties(${E2E_PROGRAMS} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${E2E_DIR}" SUFFIX ".exe")
 
 enable_testing()
 set(E2E_SCRIPT "${PROJECT_SOURCE_DIR}/tests/e2e/e2e.py")
