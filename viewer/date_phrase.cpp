@@ -1,5 +1,7 @@
 #include "date_phrase.h"
 
+#include <string.h>
+
 #include "run_state.h"
 
 // The two-letter day abbreviations from Sunday to Saturday, each followed by
@@ -47,10 +49,10 @@ static char Capital(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c 
 uint8_t TakeWeekday(TextView& text) {
   size_t pieceLength = text.length < 3 ? text.length : 3;
   if (pieceLength == 0) return Absent;
+  char piece[3];
+  for (size_t i = 0; i < pieceLength; ++i) piece[i] = Capital(text.bytes[i]);
   for (size_t start = 0; start + pieceLength <= WeekdayAbbreviationsLength; ++start) {
-    size_t matched = 0;
-    while (matched < pieceLength && Capital(text.bytes[matched]) == WeekdayAbbreviations[start + matched]) ++matched;
-    if (matched == pieceLength) {
+    if (WeekdayAbbreviations[start] == piece[0] && memcmp(piece, WeekdayAbbreviations + start, pieceLength) == 0) {
       Consume(text, pieceLength);
       return static_cast<uint8_t>((start + 1) / 3);
     }

@@ -1,5 +1,8 @@
 #include "reminders.h"
 
+#include <stdint.h>
+#include <string.h>
+
 #include "date_phrase.h"
 #include "platform.h"
 #include "run_state.h"
@@ -30,22 +33,52 @@ static int PeekByte(ReminderReader& reader) {
   return reader.position < reader.filled ? static_cast<unsigned char>(reader.block[reader.position]) : -1;
 }
 
-// Reads the characters up to the next CR or LF into `line`, then consumes the
-// line end: an LF, or a CR with an LF directly after it.
-static void ReadLine(ReminderReader& reader, Text& line) {
-  TextClear(line);
+// Whether any of eight bytes lies below 14, CR being 13: subtracting 14 from
+// each byte borrows into its top bit exactly when the byte is smaller, and
+// bytes with the top bit already set are masked out.
+static bool HasByteBelow14(const unsigned char* eight) {
+  const uint64_t ones = 0x0101010101010101ull;
+  uint64_t word;
+  memcpy(&word, eight, sizeof word);
+  return ((word - 14 * ones) & ~word & (0x80 * ones)) != 0;
+}
+
+// The position of the first CR or LF in the block from `from` on, or the end
+// of the data in the block. Long runs of text are skipped eight bytes at a
+// time.
+static size_t LineEndIn(const ReminderReader& reader, size_t from) {
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(reader.block);
   for (;;) {
-    size_t start = reader.position;
-    while (reader.position < reader.filled && reader.block[reader.position] != '\r' &&
-           reader.block[reader.position] != '\n')
-      ++reader.position;
-    TextAppend(line, reader.block + start, reader.position - start);
-    int next = PeekByte(reader);
-    if (next == -1) return;
-    if (next == '\r' || next == '\n') break;
+    while (from + 8 <= reader.filled && !HasByteBelow14(bytes + from)) from += 8;
+    size_t stop = from + 8 < reader.filled ? from + 8 : reader.filled;
+    for (; from < stop; ++from)
+      if (bytes[from] == '\r' || bytes[from] == '\n') return from;
+    if (from == reader.filled) return from;
   }
-  bool carriageReturn = reader.block[reader.position++] == '\r';
-  if (carriageReturn && PeekByte(reader) == '\n') ++reader.position;
+}
+
+// The characters up to the next CR or LF, or up to the end of the file. A
+// line within the block is not copied; one that runs on past it is gathered
+// in `carried`. The line stays valid until the reader reads on.
+static TextView NextLine(ReminderReader& reader, Text& carried) {
+  size_t start = reader.position;
+  reader.position = LineEndIn(reader, start);
+  if (reader.position < reader.filled) return TextView{reader.block + start, reader.position - start};
+  TextClear(carried);
+  for (;;) {
+    TextAppend(carried, reader.block + start, reader.position - start);
+    if (reader.position < reader.filled || PeekByte(reader) == -1) return ViewOf(carried);
+    start = reader.position;
+    reader.position = LineEndIn(reader, start);
+  }
+}
+
+// Consumes an LF, or a CR together with an LF directly after it.
+static void SkipLineEnd(ReminderReader& reader) {
+  int end = PeekByte(reader);
+  if (end != '\r' && end != '\n') return;
+  ++reader.position;
+  if (end == '\r' && PeekByte(reader) == '\n') ++reader.position;
 }
 
 // The caption of the box a line gives, or null when the line does not apply.
@@ -65,8 +98,7 @@ static const char* ReminderCaption(TextView& line, Text& datedCaption) {
   return day == Absent ? UndatedCaption : nullptr;
 }
 
-static void ShowLine(const Text& wholeLine) {
-  TextView line = ViewOf(wholeLine);
+static void ShowLine(TextView line) {
   while (line.length > 0 && line.bytes[0] == ' ') {
     ++line.bytes;
     --line.length;
@@ -75,8 +107,12 @@ static void ShowLine(const Text& wholeLine) {
 
   Text datedCaption{};
   const char* caption = ReminderCaption(line, datedCaption);
-  // What is left runs to the end of the line, so it is zero-ended.
-  if (caption) ShowMessageBox(OwnerWindow, line.bytes, caption, MessageOk);
+  if (caption) {
+    Text text{};
+    TextAppend(text, line);
+    ShowMessageBox(OwnerWindow, TextBytes(text), caption, MessageOk);
+    TextRelease(text);
+  }
   TextRelease(datedCaption);
 }
 
@@ -87,15 +123,17 @@ void ShowReminders() {
   reader.file = file;
   reader.position = reader.filled = 0;
   reader.failed = false;
-  Text line{};
+  Text carried{};
   for (;;) {
     int next = PeekByte(reader);
     if (next == -1 || next == EndOfFile) break;
-    ReadLine(reader, line);
+    TextView line = NextLine(reader, carried);
     if (reader.failed) break;
+    // Shown before the line end is consumed: reading on may refill the block.
     ShowLine(line);
+    SkipLineEnd(reader);
   }
   if (reader.failed) ViewerMessage(ReadFailedMessage, MessageWarning);
-  TextRelease(line);
+  TextRelease(carried);
   CloseFile(file);
 }

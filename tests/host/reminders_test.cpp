@@ -2,6 +2,7 @@
 // otherwise, today is Monday 24.12.2007 and no date is asked for.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -167,4 +168,22 @@ TEST(Reminders, AreNotShownAfterAnInvalidPhrase) {
   Fake.commandLine = "RS7.EXE abc";
   RunViewer();
   EXPECT_EQ(Fake.boxes.size(), 1u);
+}
+
+// Lines of every length, with bytes on both sides of CR and LF in value, end
+// where a plain byte-by-byte reading ends them, wherever they fall against
+// word and block boundaries.
+TEST(Reminders, LinesEndAtEveryLineEndWhereverTheyFall) {
+  const char filler[] = {'x', '\t', '\x0E', '\x0C', '\x80', '\xFF', '\x8D', '\x8A', ';', 'z'};
+  const char* const ends[] = {"\n", "\r", "\r\n"};
+  std::mt19937 random(13);
+  std::string file;
+  std::vector<ShownBox> expected;
+  while (file.size() < 200000) {
+    std::string text = "x";  // undated, and never taken for a weekday
+    for (size_t n = random() % 40; n > 0; --n) text += filler[random() % sizeof filler];
+    file += text + ends[random() % 3];
+    expected.push_back(Box("[uzel na kapesníku]", text));
+  }
+  EXPECT_EQ(Reminders(file), expected);
 }
