@@ -2,7 +2,8 @@
 # Prints figures, checks nothing:
 #  - the size of the release viewer (build/win32) against the text block it
 #    carries (WatchwordTableSize), and the difference: the program itself
-#    (goal: under 40 KiB);
+#    (goal: under 40 KiB); the sizes of the installer (goal: under 64 KiB)
+#    and of the distribution package;
 #  - under Wine, the time from process start to the first box, for the
 #    64-bit viewer and for a program that only shows one box: the median of
 #    a few runs each;
@@ -21,7 +22,7 @@ runs=${1:-7}
 for preset in win32 win64; do
   [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
 done
-cmake --build --preset win32 -j "$(nproc)" --target viewer >/dev/null
+cmake --build --preset win32 -j "$(nproc)" --target viewer installer package_zip >/dev/null
 cmake --build --preset win64 -j "$(nproc)" --target viewer box_driver one_box read_blocks >/dev/null
 
 year=$(sed -n 's/^RANOSLOV_YEAR:[A-Z]*=//p' build/win32/CMakeCache.txt)
@@ -47,6 +48,14 @@ echo "Size of the release viewer (build/win32/$name)"
 printf '  %-34s %9d bytes\n' "program file" "$program" "text block (WatchwordTableSize)" "$table" \
   "difference" "$difference"
 printf '  %-34s %9s\n' "difference in KiB (goal: under 40)" "$(awk -v d="$difference" 'BEGIN { printf "%.1f", d / 1024 }')"
+
+echo
+echo "Sizes of the installer and the package (build/win32)"
+installer=$(stat -c %s build/win32/INSTALL.EXE)
+printf '  %-34s %9d bytes  %6.1f KiB (goal: under 64)\n' "INSTALL.EXE" "$installer" \
+  "$(awk -v d="$installer" 'BEGIN { print d / 1024 }')"
+package=$(ls build/win32/dist/*.zip)
+printf '  %-34s %9d bytes\n' "$(basename "$package")" "$(stat -c %s "$package")"
 
 build="$root/build/win64"
 trap 'rm -rf "$probe"; tools/wine_env.sh stop "$build"' EXIT
