@@ -258,21 +258,13 @@ Reference DrawSystemIcon(LPCWSTR id, int width, int height) {
   HICON icon = LoadIconW(nullptr, id);
   HDC screen = GetDC(nullptr);
   for (int pass = 0; pass < 2; ++pass) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
+    // Drawn into a bitmap of the screen's kind, then read out like the screen.
     HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = SelectObject(memory, bitmap);
     RECT all = {0, 0, width, height};
     FillRect(memory, &all, (HBRUSH)GetStockObject(pass == 0 ? BLACK_BRUSH : WHITE_BRUSH));
     DrawIconEx(memory, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
-    GdiFlush();
     Picture& picture = pass == 0 ? reference.onBlack : reference.onWhite;
     picture = CaptureDc(memory, 0, 0, width, height);
     SelectObject(memory, old);
