@@ -66,13 +66,9 @@ endif()
 # starter, the installation, the manual's reminders, the removal. Only the
 # 64-bit programs run under Wine here.
 if(TARGET installer AND TARGET viewer AND TARGET box_driver)
-  set(_package_e2e_dir "${CMAKE_BINARY_DIR}/package_e2e")
-  # Stands in for the installer when the starter is tested.
-  add_executable(starter_probe WIN32 tests/release/starter_probe.cpp)
-  set_target_properties(starter_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${_package_e2e_dir}" SUFFIX ".exe")
   add_test(NAME e2e_package
     COMMAND "${Python3_EXECUTABLE}" "${_manual_tests}/e2e_package.py"
-            --work "${_package_e2e_dir}" --package "${PACKAGE_FILE}" --driver "$<TARGET_FILE:box_driver>"
-            --probe "$<TARGET_FILE:starter_probe>" --texts "${RANOSLOV_TEXTS}" --manual "${MANUAL_SOURCE}")
+            --work "${CMAKE_BINARY_DIR}/package_e2e" --package "${PACKAGE_FILE}" --driver "$<TARGET_FILE:box_driver>"
+            --texts "${RANOSLOV_TEXTS}" --manual "${MANUAL_SOURCE}")
   set_tests_properties(e2e_package PROPERTIES ENVIRONMENT PYTHONDONTWRITEBYTECODE=1 TIMEOUT 300)
 endif()

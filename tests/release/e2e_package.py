@@ -1,30 +1,32 @@
 #!/usr/bin/env python3
 """The distribution zip end to end under Wine, as a user meets it.
 
-    e2e_package.py --work DIR --package ZIP --driver BOX_DRIVER.EXE
-                   --probe STARTER_PROBE.EXE --texts TEXTS --manual MANUAL.TXT
+    e2e_package.py --work DIR --package ZIP --driver BOX_DRIVER.EXE --texts TEXTS --manual MANUAL.TXT
 
-In a Wine session of its own with a fresh prefix (in DIR): the starter, run
-by the command interpreter from another folder, starts the installer in the
-package's folder with "/INSTALL" (a probe stands in for the installer); the
-package's installer installs; the installation is checked (files, removal
-log, shortcuts, Uninstall entry); the installed viewer shows the manual's
-example reminders as the manual says; the registered uninstall command
-removes everything again and leaves the user's reminders alone.
+In a Wine session of its own with a fresh prefix (in DIR): the package is
+unpacked into a folder whose path holds blanks and Czech letters; its starter,
+run by the command interpreter from another folder, starts the installer,
+which installs; the installation is checked (files, removal log, shortcuts,
+Uninstall entry); the installed viewer shows the manual's example reminders
+as the manual says; the system's uninstaller runs the registered uninstall
+command, which removes everything again; after a restart the files left for
+it are gone too, and only the user's reminders remain. The box driver follows
+every process started, so each box is checked with the program that shows it.
 """
 import argparse
+import contextlib
+import io
 import json
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
-import time
 import zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
-from e2e import Failure, check, check_run, cp, day_texts  # noqa: E402
+from e2e import Failure, check, check_run, cp, day_texts, show, split  # noqa: E402
 
 WINE_ENV = os.path.join(ROOT, "tools", "wine_env.sh")
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ranoslov"
@@ -32,10 +34,12 @@ SESSION_MANAGER_KEY = r"HKLM\System\CurrentControlSet\Control\Session Manager"
 SHELL_FOLDERS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
 INSTALL_CAPTION = "Instalace programu Ranoslov"
 UNINSTALL_CAPTION = "Odinstalace programu Ranoslov"
+COMMAND_INTERPRETER = "C:\\windows\\system32\\cmd.exe"
+# Runs the command of an Uninstall entry as the Control Panel does.
+SYSTEM_UNINSTALLER = "C:\\windows\\system32\\uninstaller.exe"
 # Where the user unpacks the package, and keeps the reminders (as the manual
 # suggests): folders with blanks and Czech letters.
 PACKAGE_FOLDER = "C:\\Stažené soubory\\Ranoslov2007"
-PROBE_FOLDER = "C:\\Stažené soubory\\Zkouška spouštěče"
 REMINDER_FOLDER = "C:\\Poznámky"
 INSTALL_FOLDER = "C:\\Program Files\\Ranoslov"
 # Monday 24 December 2007: every kind of line in the manual's example applies
@@ -68,11 +72,17 @@ class Session:
     def stop(self):
         subprocess.run([WINE_ENV, "stop", self.work], timeout=120, stdin=subprocess.DEVNULL)
 
+    def restart(self):
+        """As a restart of Windows: every process ends, the session starts
+        again on the same prefix and does what was left for the next start."""
+        self.stop()
+        subprocess.run([WINE_ENV, "start", self.work], check=True, timeout=300, stdin=subprocess.DEVNULL)
+
     def host_path(self, windows_path):
         check(windows_path[:3].upper() == "C:\\", "not on drive C: %s" % windows_path)
         return os.path.join(self.drive, *windows_path[3:].split("\\"))
 
-    def run(self, limit, *command, date=None):
+    def run(self, limit, *command, date=None, encoding="utf-8"):
         """A command in the session; its output as text. Output goes to a file:
         a Wine process it starts could hold a pipe open after it ends."""
         dated = ["--date", date] if date else []
@@ -80,11 +90,13 @@ class Session:
             code = subprocess.run([WINE_ENV, "run", self.work, str(limit), *dated, "wine", *command], stdout=out,
                                   stdin=subprocess.DEVNULL, timeout=limit + 15).returncode
             out.seek(0)
-            return code, out.read().decode("utf-8", "replace")
+            return code, out.read().decode(encoding, "replace")
 
-    def drive_boxes(self, driver, folder, program, parameters="", answers=None, date=None):
-        """The box driver on a program; its records and exit code."""
-        options = ["--cwd", folder] + (["--answers", answers] if answers else [])
+    def drive_boxes(self, driver, folder, program, parameters="", answers=None, date=None, follow=False):
+        """The box driver on a program (and with `follow` on every process it
+        starts); its records and exit code."""
+        options = ["--cwd", folder] + (["--answers", answers] if answers else []) + \
+            (["--follow-children"] if follow else [])
         code, output = self.run(90, driver, *options, program, *([parameters] if parameters else []), date=date)
         records = []
         for line in output.splitlines():
@@ -95,21 +107,66 @@ class Session:
         return records, code
 
     def registry(self, key, value=None):
-        """The lines of "reg query" for a key (and value), or None when absent."""
-        code, output = self.run(60, "reg", "query", key, *(["/v", value] if value else []))
+        """The lines of "reg query" for a key (and value), or None when absent.
+        Its output is in the OEM code page of the Czech locale."""
+        code, output = self.run(60, "reg", "query", key, *(["/v", value] if value else []), encoding="cp852")
         return output.splitlines() if code == 0 else None
 
-    def registry_value(self, key, value):
-        lines = self.registry(key, value) or []
-        for line in lines:
+    def registry_value(self, key, value, default=None):
+        """The data of a value as "reg query" shows it; `default` when the
+        value is absent, if given."""
+        for line in self.registry(key, value) or []:
             parts = line.strip().split("    ")
             if len(parts) == 3 and parts[0] == value:
                 return parts[2]
-        raise Failure("no value %s in %s" % (value, key))
+        if default is None:
+            raise Failure("no value %s in %s" % (value, key))
+        return default
+
+    def deletions_at_restart(self):
+        """The files to be deleted at the next start of Windows."""
+        value = self.registry_value(SESSION_MANAGER_KEY, "PendingFileRenameOperations", "")
+        if not value:
+            return []
+        # Pairs of existing and new name; a deletion has an empty new name.
+        names = value.split("\\0")
+        names += [""] * (len(names) % 2)
+        pairs = list(zip(names[0::2], names[1::2]))
+        check(all(old.startswith("\\??\\") and not new for old, new in pairs), "not deletions: %s" % pairs)
+        return sorted(old[4:] for old, _ in pairs)
+
+    def temporary_folder(self):
+        code, output = self.run(60, "cmd", "/c", "echo %TMP%")
+        check(code == 0, "cannot ask for the temporary folder")
+        return output.strip().rstrip("\\")
 
 
 def box(caption, text, buttons, icon):
     return (cp(caption), cp(text), "none", buttons, icon)
+
+
+def check_followed(records, code, boxes, chain):
+    """check_run on the records of a followed run. boxes: (image name, box)
+    each, the program that shows it and the box; chain: the image names of the
+    processes that show them, each started by the one before it (the first by
+    the started program), each started once and ended with exit code 0.
+    Other processes (the system's own) are let be."""
+    for record in records:
+        print(show(record))
+    kept, processes = split(records, "process", "process_exit")
+    with contextlib.redirect_stdout(io.StringIO()):  # printed above, in order
+        check_run(kept, code, [expected for _, expected in boxes])
+    started = [r for r in processes if r["event"] == "process"]
+    ended = {r["pid"]: r["code"] for r in processes if r["event"] == "process_exit"}
+    parent, pids = kept[0]["pid"], {}
+    for image in chain:
+        found = [r["pid"] for r in started if r["image_utf8"] == image and r["parent_pid"] == parent]
+        check(len(found) == 1, "%s started %d times by process %d" % (image, len(found), parent))
+        parent = pids[image] = found[0]
+        check(ended.get(parent) == 0, "%s ended with exit code %s" % (image, ended.get(parent)))
+    for number, ((image, _), record) in enumerate(zip(boxes, kept[1:-1]), 1):
+        check(record["pid"] == pids[image],
+              "box %d shown by %s instead of %s" % (number, record["process_utf8"], image))
 
 
 def manual_example(manual):
@@ -141,41 +198,21 @@ def check_shortcut(path, target):
     check("working directory" not in info.lower(), "%s sets a working directory:\n%s" % (path, info))
 
 
-def starter_switches_to_its_folder(session, args):
-    """The starter under the command interpreter, started from another folder,
-    runs "INSTALL.EXE /INSTALL" in its own folder (a probe stands in)."""
-    folder = session.host_path(PROBE_FOLDER)
-    os.makedirs(folder)
-    with zipfile.ZipFile(args.package) as archive, open(os.path.join(folder, "INSTALUJ.BAT"), "wb") as f:
-        f.write(archive.read("INSTALUJ.BAT"))
-    shutil.copyfile(args.probe, os.path.join(folder, "INSTALL.EXE"))
-    records, code = session.drive_boxes(args.driver, "C:\\windows", "C:\\windows\\system32\\cmd.exe",
-                                        '/c "%s\\INSTALUJ.BAT"' % PROBE_FOLDER)
-    check_run(records, code, [])
-    report = os.path.join(folder, "STARTED.TXT")
-    check(os.path.isfile(report), "the starter did not start INSTALL.EXE in its folder")
-    with open(report, "rb") as f:
-        started_in, command_line = f.read().decode("cp1250").split("\r\n")
-    print("started in %r with %r" % (started_in, command_line))
-    check(started_in == PROBE_FOLDER, "INSTALL.EXE started in %r" % started_in)
-    words = command_line.split()
-    check(words[-1] == "/INSTALL" and words[0].strip('"').upper().endswith("INSTALL.EXE"),
-          "INSTALL.EXE started as %r" % command_line)
-
-
 def install(session, args):
+    """The user unpacks the package and runs its starter. The command
+    interpreter runs it from another folder; the starter starts the installer
+    in the package's folder, which takes its files from there."""
     folder = session.host_path(PACKAGE_FOLDER)
     os.makedirs(folder)
     with zipfile.ZipFile(args.package) as archive:
         archive.extractall(folder)
-    # The installer as the starter starts it: in the package's folder.
-    records, code = session.drive_boxes(args.driver, PACKAGE_FOLDER, PACKAGE_FOLDER + "\\INSTALL.EXE", "/INSTALL",
-                                        answers="yes,ok")
-    check_run(records, code, [
-        box(INSTALL_CAPTION, "Chcete vytvořit zástupce programu Ranoslov ve složce „Po spuštění“?", ["yes", "no"],
-            "none"),
-        box(INSTALL_CAPTION, "Instalace úspěšně dokončena.", ["ok"], "none"),
-    ])
+    records, code = session.drive_boxes(args.driver, "C:\\windows", COMMAND_INTERPRETER,
+                                        '/c "%s\\INSTALUJ.BAT"' % PACKAGE_FOLDER, answers="yes,ok", follow=True)
+    check_followed(records, code, [
+        ("INSTALL.EXE", box(INSTALL_CAPTION, "Chcete vytvořit zástupce programu Ranoslov ve složce „Po spuštění“?",
+                            ["yes", "no"], "none")),
+        ("INSTALL.EXE", box(INSTALL_CAPTION, "Instalace úspěšně dokončena.", ["ok"], "none")),
+    ], ["INSTALL.EXE"])
 
 
 def check_installation(session, args):
@@ -218,9 +255,9 @@ def check_installation(session, args):
     for value in ("NoModify", "NoRepair"):
         check(session.registry_value(UNINSTALL_KEY, value) == "0x1", value)
     # The installer in the package's folder goes at the next start of Windows.
-    pending = "\n".join(session.registry(SESSION_MANAGER_KEY, "PendingFileRenameOperations") or [])
-    check("\\Ranoslov2007\\INSTALL.EXE\\0" in pending, "INSTALL.EXE is not to be deleted: %r" % pending)
-    return uninstall, menu, startup
+    pending = session.deletions_at_restart()
+    check(pending == [PACKAGE_FOLDER + "\\INSTALL.EXE"], "to be deleted at restart: %s" % pending)
+    return menu, startup
 
 
 def viewer_shows_the_manuals_reminders(session, args):
@@ -231,8 +268,9 @@ def viewer_shows_the_manuals_reminders(session, args):
           "the manual's example changed: update MANUAL_EXAMPLE_BOXES from %s" % example)
     folder = session.host_path(REMINDER_FOLDER)
     os.makedirs(folder)
+    reminders = cp("".join(line + "\r\n" for line in example))
     with open(os.path.join(folder, "DIAR.TXT"), "wb") as f:
-        f.write(cp("".join(line + "\r\n" for line in example)))
+        f.write(reminders)
     first, second = day_texts(args.texts, 24, 12)
     expected = [(cp("Hesla 24.12. SZ"), first, "shell", ["ok"], "none"),
                 (cp("Hesla 24.12. NZ"), second, "shell", ["ok"], "none")]
@@ -242,47 +280,68 @@ def viewer_shows_the_manuals_reminders(session, args):
             expected.append((cp(caption), cp(text), "shell", ["ok"], "none"))
     records, code = session.drive_boxes(args.driver, REMINDER_FOLDER, INSTALL_FOLDER + "\\RS7.EXE", date=REMINDER_DAY)
     check_run(records, code, expected)
+    return reminders
 
 
-def remove(session, args, uninstall, menu, startup):
-    records, code = session.drive_boxes(args.driver, "C:\\windows", uninstall.strip('"'), answers="yes")
-    check_run(records, code, [
-        box(UNINSTALL_CAPTION, "Opravdu chcete odstranit program Ranoslov?", ["yes", "no"], "question")])
-    # The worker goes on alone after a second's wait.
-    gone = [INSTALL_FOLDER, menu, startup + "\\Ranoslov.lnk"]
-    deadline = time.monotonic() + 30
-    while time.monotonic() < deadline:
-        left = [path for path in gone if os.path.lexists(session.host_path(path))]
-        if not left:
-            break
-        time.sleep(0.5)
+def only_the_reminders_left(session, reminders):
+    names = os.listdir(session.host_path(REMINDER_FOLDER))
+    check(names == ["DIAR.TXT"], "in the reminders' folder: %s" % names)
+    with open(os.path.join(session.host_path(REMINDER_FOLDER), "DIAR.TXT"), "rb") as f:
+        check(f.read() == reminders, "DIAR.TXT was changed")
+
+
+def remove(session, args, menu, startup, reminders):
+    """The system's uninstaller runs the registered uninstall command: the
+    launcher asks, hands over to its copy in the temporary folder and ends;
+    the worker removes everything and reports."""
+    records, code = session.drive_boxes(args.driver, "C:\\windows", SYSTEM_UNINSTALLER, "--remove Ranoslov",
+                                        answers="yes,ok", follow=True)
+    check_followed(records, code, [
+        ("REMOVE.EXE", box(UNINSTALL_CAPTION, "Opravdu chcete odstranit program Ranoslov?", ["yes", "no"], "question")),
+        ("~REMOVE.TMP", box(UNINSTALL_CAPTION, "Odinstalace úspěšně dokončena.", ["ok"], "none")),
+    ], ["REMOVE.EXE", "~REMOVE.TMP"])
+    removed = [INSTALL_FOLDER, menu, startup + "\\Ranoslov.lnk"]
+    left = [path for path in removed if os.path.lexists(session.host_path(path))]
     check(not left, "not removed: %s" % left)
     check(session.registry(UNINSTALL_KEY) is None, "the Uninstall entry is still there")
-    check(os.path.isfile(os.path.join(session.host_path(REMINDER_FOLDER), "DIAR.TXT")), "DIAR.TXT was removed")
+    only_the_reminders_left(session, reminders)
+
+    # The worker's copies and the installer in the package's folder go at
+    # the next start of Windows.
+    temporary = session.temporary_folder()
+    deferred = sorted([PACKAGE_FOLDER + "\\INSTALL.EXE", temporary + "\\~REMOVE.TMP", temporary + "\\~REMOVE.DAT"])
+    pending = session.deletions_at_restart()
+    check(pending == deferred, "to be deleted at restart: %s instead of %s" % (pending, deferred))
+    check(all(os.path.isfile(session.host_path(path)) for path in deferred), "files to be deleted are missing")
+    session.restart()
+    left = [path for path in deferred if os.path.lexists(session.host_path(path))]
+    check(not left, "not deleted at restart: %s" % left)
+    check(session.deletions_at_restart() == [], "deletions still pending after the restart")
+    left = os.listdir(session.host_path(PACKAGE_FOLDER))
+    check(left == ["INSTALUJ.BAT"], "left in the package's folder: %s" % left)
+    only_the_reminders_left(session, reminders)
 
 
 def main():
     parser = argparse.ArgumentParser()
-    for option in ("work", "package", "driver", "probe", "texts", "manual"):
+    for option in ("work", "package", "driver", "texts", "manual"):
         parser.add_argument("--" + option, required=True)
     args = parser.parse_args()
     args.work = os.path.abspath(args.work)
     os.makedirs(args.work, exist_ok=True)
-    # The driver and the probe run from the host's folders (drive Z:).
+    # The driver runs from the host's folders (drive Z:).
     args.driver = "Z:" + os.path.abspath(args.driver).replace("/", "\\")
     session = Session(args.work)
     try:
         session.start()
-        print("== the starter")
-        starter_switches_to_its_folder(session, args)
-        print("== installing")
+        print("== installing with the starter")
         install(session, args)
         print("== the installation")
-        uninstall, menu, startup = check_installation(session, args)
+        menu, startup = check_installation(session, args)
         print("== the manual's reminders")
-        viewer_shows_the_manuals_reminders(session, args)
-        print("== removing")
-        remove(session, args, uninstall, menu, startup)
+        reminders = viewer_shows_the_manuals_reminders(session, args)
+        print("== removing, and restarting")
+        remove(session, args, menu, startup, reminders)
     except Failure as failure:
         print("FAILED: %s" % failure)
         return 1
