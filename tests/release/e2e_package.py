@@ -15,6 +15,7 @@ every process started, so each box is checked with the program that shows it.
 """
 import argparse
 import contextlib
+import fcntl
 import io
 import json
 import os
@@ -56,6 +57,20 @@ MANUAL_EXAMPLE_BOXES = {
     "24 Výplata": ("24 ", "Výplata"),
     "Zavolat mámě": ("[uzel na kapesníku]", "Zavolat mámě"),
 }
+
+
+@contextlib.contextmanager
+def one_run_at_a_time(work):
+    """Holds the work folder for this run. Another run in the same folder
+    would remove the prefix under this run's session before its session start
+    waits for this one; it waits here instead. The lock goes with the process."""
+    with open(os.path.join(work, "run.lock"), "w") as lock:
+        try:
+            fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+        except BlockingIOError:
+            print("waiting for another run in %s" % work, flush=True)
+            fcntl.flock(lock, fcntl.LOCK_EX)
+        yield
 
 
 class Session:
@@ -322,16 +337,8 @@ def remove(session, args, menu, startup, reminders):
     only_the_reminders_left(session, reminders)
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    for option in ("work", "package", "driver", "texts", "manual"):
-        parser.add_argument("--" + option, required=True)
-    args = parser.parse_args()
-    args.work = os.path.abspath(args.work)
-    os.makedirs(args.work, exist_ok=True)
-    # The driver runs from the host's folders (drive Z:).
-    args.driver = "Z:" + os.path.abspath(args.driver).replace("/", "\\")
-    session = Session(args.work)
+def run(session, args):
+    """The whole course in a fresh session; 0 when it passed."""
     try:
         session.start()
         print("== installing with the starter")
@@ -349,6 +356,20 @@ def main():
         session.stop()
     print("passed")
     return 0
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    for option in ("work", "package", "driver", "texts", "manual"):
+        parser.add_argument("--" + option, required=True)
+    args = parser.parse_args()
+    args.work = os.path.abspath(args.work)
+    os.makedirs(args.work, exist_ok=True)
+    # The driver runs from the host's folders (drive Z:).
+    args.driver = "Z:" + os.path.abspath(args.driver).replace("/", "\\")
+    session = Session(args.work)
+    with one_run_at_a_time(args.work):
+        return run(session, args)
 
 
 if __name__ == "__main__":
