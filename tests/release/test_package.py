@@ -62,7 +62,7 @@ class Package(unittest.TestCase):
         lines = [line.strip().lower() for line in starter.decode("ascii").split("\r\n")]
         commands = [line for line in lines if line and not line.startswith("rem") and line != "@echo off"]
         # First into the starter's own folder, then the installer from there.
-        self.assertEqual(commands[:2], ['pushd "%~dp0"', "install.exe /install"])
+        self.assertEqual(commands[:2], ['pushd "%~dp0"', ".\\install.exe /install"])
 
     def test_packing_again_gives_the_same_bytes(self):
         with tempfile.TemporaryDirectory() as folder:
